@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "download/task_data.h"
+#include "download/task_param.h"
+
+namespace vumbrel {
+
+// One engine object holds at most one task. A task that ends, by completion,
+// stop or failure, is detached, and the object can take a new one.
+//
+// Every operation may be called from any thread, also concurrently on the
+// same object. The engine never calls a callback while it holds one of its
+// own locks, and once stopTask or destroyEngine has returned, no callback of
+// that task is running or will run again.
+struct Download;
+
+Download* createEngine();
+// Stops the task as stopTask does, then releases the object.
+void destroyEngine(Download* engine);
+
+struct EngineDeleter {
+  void operator()(Download* engine) const { destroyEngine(engine); }
+};
+using EnginePtr = std::unique_ptr<Download, EngineDeleter>;
+
+// With no task held: copies the record and starts the download in the
+// background. With a task held: changes nothing and returns false.
+bool addTask(Download* engine, const TaskParam& param);
+// With a live task: stops it, waits up to stopWait for its threads (looking
+// every 20 ms), writes its final state into taskData and detaches it.
+// Otherwise changes nothing and returns false. `number` is passed through by
+// the caller and has no effect.
+bool stopTask(Download* engine, std::string& taskData, int number);
+// With a live task: writes its current state into taskData.
+bool getTaskData(Download* engine, std::string& taskData);
+// Decodes taskData alone (the object is not consulted and may be null):
+// ItemTotalSize or ItemDownloaded; -1 for an empty or undecodable byte string
+// or an unknown item. `block` is accepted for the callers' sake; 0 means the
+// whole task.
+int64_t getTaskDataItem(Download* engine, const std::string& taskData, int item, int block);
+// The live task's thread identifiers (at most 511), in order; unchanged with no task.
+void getThreadList(Download* engine, std::vector<int32_t>& threads);
+// The path the live task writes to; empty with no task.
+std::string getLocalPath(Download* engine);
+// The live task's id (unique in the process), or -1.
+int32_t getTaskId(Download* engine);
+
+}  // namespace vumbrel
