@@ -23,6 +23,7 @@ void destroySlot(DownloadSlot& slot) {
 }
 
 SlotLease::SlotLease(SlotPtr slot)
-    : slot_(std::move(slot)), hold_(slot_ ? std::shared_lock(slot_->lifetime) : std::shared_lock<std::shared_mutex>()) {}
+    : slot_(std::move(slot)),
+      hold_(slot_ ? std::shared_lock(slot_->lifetime) : std::shared_lock<std::shared_mutex>()) {}
 
 }  // namespace vumbrel

@@ -21,9 +21,12 @@ int64_t getTaskDataItem(Download*, const std::string& taskData, int item, int /*
   const std::optional<TaskState> state = decodeTaskData(taskData);
   if (!state) return -1;
   switch (item) {
-    case ItemTotalSize: return state->totalSize;
-    case ItemDownloaded: return state->downloaded();
-    default: return -1;
+    case ItemTotalSize:
+      return state->totalSize;
+    case ItemDownloaded:
+      return state->downloaded();
+    default:
+      return -1;
   }
 }
 

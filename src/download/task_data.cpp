@@ -67,7 +67,8 @@ std::optional<TaskState> decodeTaskData(const std::string& bytes) {
   int64_t sum = 0;
   for (uint32_t i = 0; i < count; ++i) {
     const size_t at = kHeaderSize + kBlockSize * i;
-    TaskBlock b{static_cast<int64_t>(getU64(bytes, at)), static_cast<int64_t>(getU64(bytes, at + 8)),
+    TaskBlock b{static_cast<int64_t>(getU64(bytes, at)),
+                static_cast<int64_t>(getU64(bytes, at + 8)),
                 static_cast<int64_t>(getU64(bytes, at + 16))};
     if (b.start < 0 || b.length < -1 || b.done < 0 || (b.length >= 0 && b.done > b.length))
       return std::nullopt;

@@ -23,9 +23,9 @@ enum StatusType : int {
 using StatusCallback =
     std::function<int(int type, int64_t a, int64_t b, const std::string& c, int32_t taskId)>;
 // Per-thread messages; an absent text arrives as the empty text.
-using ThreadInfoCallback = std::function<void(int32_t thread, const std::string& timeText,
-                                              const std::string& message, int level,
-                                              int32_t taskId)>;
+using ThreadInfoCallback =
+    std::function<void(int32_t thread, const std::string& timeText, const std::string& message,
+                       int level, int32_t taskId)>;
 
 // The description of one download task. The member initialisers are the
 // values of a freshly created record; the engine copies the record when the
@@ -37,7 +37,7 @@ struct TaskParam {
   std::string ftpUser = "anonymous";
   std::string ftpPassword = "vumbrel@localhost.localdomain";
   int32_t threadCount = 1;
-  int64_t speedLimit = 0;  // bytes per second for the whole task; 0 = no limit
+  int64_t speedLimit = 0;          // bytes per second for the whole task; 0 = no limit
   int32_t connectTimeout = 20000;  // milliseconds
   int32_t sendTimeout = 20000;
   int32_t receiveTimeout = 20000;

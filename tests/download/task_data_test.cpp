@@ -23,8 +23,13 @@ TEST(TaskData, UndecodableBytesGiveMinusOne) {
   std::string badMagic = good;
   badMagic[0] = 'X';
   std::string overDone = encodeTaskData({10, {{0, 10, 11}}});
-  const std::string cases[] = {"", "VTD1", good.substr(0, good.size() - 1), good + "x", badMagic,
-                               overDone, std::string("VTD1\0\0\0\0\0\0\0\x80\0\0\0\0", 16)};
+  const std::string cases[] = {"",
+                               "VTD1",
+                               good.substr(0, good.size() - 1),
+                               good + "x",
+                               badMagic,
+                               overDone,
+                               std::string("VTD1\0\0\0\0\0\0\0\x80\0\0\0\0", 16)};
   for (const std::string& bytes : cases) {
     EXPECT_EQ(getTaskDataItem(nullptr, bytes, ItemTotalSize, 0), -1);
     EXPECT_EQ(getTaskDataItem(nullptr, bytes, ItemDownloaded, 0), -1);
