@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and runs every test: the normal build
 # (with the Qt window, offscreen), then the suite under ASan+UBSan, then the
-# concurrency tests under ThreadSanitizer.
+# concurrency tests under ThreadSanitizer, then short fixed-length runs of the
+# libFuzzer targets (clang, ASan+UBSan).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -51,6 +52,12 @@ run_suite asan+ubsan build-asan -LE nosan
 build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVUMBREL_SANITIZE=thread -DVUMBREL_BUILD_UI=OFF \
   -DVUMBREL_BUILD_BENCH=OFF
 run_suite tsan build-tsan -L concurrency
+
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVUMBREL_FUZZ=ON -DVUMBREL_SANITIZE=address -DVUMBREL_BUILD_UI=OFF -DVUMBREL_BUILD_TESTS=OFF \
+  -DVUMBREL_BUILD_BENCH=OFF >/dev/null
+cmake --build build-fuzz -j "$jobs"
+run_suite fuzz build-fuzz -L fuzz
 
 echo
 printf '%s\n' "${summary[@]}"
