@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "resolve/code_pages.h"
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 
 #include "platform/icu_text.h"
 
@@ -27,24 +29,25 @@ std::optional<Charset> charsetOf(int codePage) {
 }
 
 std::string toBytes(std::u16string_view units) {
-  std::string bytes;
-  bytes.reserve(2 * units.size() + 2);
+  std::string bytes(2 * units.size() + 2, '\0');
+  char* out = bytes.data();
   for (char16_t u : units) {
-    bytes += static_cast<char>(u & 0xFF);
-    bytes += static_cast<char>(u >> 8);
+    *out++ = static_cast<char>(u & 0xFF);
+    *out++ = static_cast<char>(u >> 8);
   }
-  bytes.append(2, '\0');
   return bytes;
 }
 
 std::u16string fromBytes(const std::string& bytes) {
-  std::u16string units;
-  units.reserve(bytes.size() / 2);
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    const char16_t u = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                             (static_cast<unsigned char>(bytes[i + 1]) << 8));
-    if (u == 0) break;
-    units += u;
+  std::u16string units(bytes.size() / 2, u'\0');
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (size_t i = 0; i < units.size(); ++i) {
+    const char16_t u = static_cast<char16_t>(in[2 * i] | (in[2 * i + 1] << 8));
+    if (u == 0) {
+      units.resize(i);
+      break;
+    }
+    units[i] = u;
   }
   return units;
 }
@@ -76,23 +79,38 @@ std::string big5TextToGbk(const std::string& text) {
   return encodeCharset(decodeCharset(asText(text), Charset::Big5), Charset::Gbk, Unmappable::Stop);
 }
 
+namespace {
+
+// The simplified GBK bytes for the two-byte character at the front of pair,
+// or the pair itself.
+std::string simplifyPair(std::string_view pair) {
+  const std::u16string original = decodeCharset(pair, Charset::Gbk);
+  if (original.size() != 1 || original[0] == 0xFFFD || !isOneCodePoint(original)) {
+    return std::string(pair);
+  }
+  const std::u16string simplified = transliterateToSimplified(original[0]);
+  if (simplified == original || !isOneCodePoint(simplified)) return std::string(pair);
+  std::string bytes = encodeCharset(simplified, Charset::Gbk, Unmappable::Stop);
+  return bytes.size() == 2 ? bytes : std::string(pair);
+}
+
+}  // namespace
+
 std::string simplifyChinese(const std::string& text) {
   const std::string_view in = asText(text);
   std::string out(in);
+  std::unordered_map<uint16_t, std::string> seen;  // texts repeat their characters
   size_t p = 0;
   while (p + 1 < in.size()) {
     if (static_cast<unsigned char>(in[p]) < 0x80) {
       ++p;
       continue;
     }
-    const std::u16string original = decodeCharset(in.substr(p, 2), Charset::Gbk);
-    if (original.size() == 1 && original[0] != 0xFFFD && isOneCodePoint(original)) {
-      const std::u16string simplified = transliterateToSimplified(original[0]);
-      if (simplified != original && isOneCodePoint(simplified)) {
-        const std::string bytes = encodeCharset(simplified, Charset::Gbk, Unmappable::Stop);
-        if (bytes.size() == 2) out.replace(p, 2, bytes);
-      }
-    }
+    const uint16_t key = static_cast<uint16_t>(static_cast<unsigned char>(in[p]) << 8 |
+                                               static_cast<unsigned char>(in[p + 1]));
+    auto it = seen.find(key);
+    if (it == seen.end()) it = seen.emplace(key, simplifyPair(in.substr(p, 2))).first;
+    out.replace(p, 2, it->second);
     p += 2;
   }
   return out;

@@ -11,7 +11,9 @@ const char kSuccess[] = "\xb3\xc9\xb9\xa6";  // 成功 in GBK
 const char kFailure[] = "\xca\xa7\xb0\xdc";  // 失败 in GBK
 
 bool isHigh(std::string_view text, size_t p) { return static_cast<unsigned char>(text[p]) >= 0x80; }
-size_t charLength(std::string_view text, size_t p) { return isHigh(text, p) ? 2 : 1; }
+size_t charLength(std::string_view text, size_t p) {
+  return 1 + (static_cast<unsigned char>(text[p]) >> 7);
+}
 
 std::string_view asText(const std::string& s) {
   return std::string_view(s).substr(0, s.find('\0'));
@@ -23,6 +25,10 @@ bool matchAt(std::string_view text, std::string_view marker, size_t p) {
 }
 
 // First match of marker on the character walk that starts at byte p (0-based).
+// Candidates come from memchr; whether a candidate q begins a character of the
+// walk follows from the run of high bytes just before it: that run starts a
+// character (the walk's start, or the byte behind an ASCII byte, which every
+// walk passes), so q does exactly when the run's length is even.
 size_t walkFind(std::string_view text, std::string_view marker, size_t p) {
   const size_t m = marker.size();
   if (m == 0 || m > text.size()) return kNone;
@@ -31,10 +37,14 @@ size_t walkFind(std::string_view text, std::string_view marker, size_t p) {
     const void* hit = std::memchr(text.data() + p, marker[0], last - p + 1);
     if (hit == nullptr) return kNone;
     const size_t q = static_cast<size_t>(static_cast<const char*>(hit) - text.data());
-    while (p < q) p += charLength(text, p);
-    if (p != q) continue;  // q is the second byte of a character
-    if (matchAt(text, marker, p)) return p;
-    p += charLength(text, p);
+    size_t run = 0;
+    while (q - run > p && isHigh(text, q - run - 1)) ++run;
+    if (run % 2 != 0) {
+      p = q + 1;  // q is the second byte of a character
+      continue;
+    }
+    if (matchAt(text, marker, q)) return q;
+    p = q + charLength(text, q);
   }
   return kNone;
 }
@@ -44,7 +54,8 @@ size_t walkFind(std::string_view text, std::string_view marker, size_t p) {
 // q + 1, so two walks can differ only inside a run of high bytes, and there only
 // by the parity of their positions. One cached answer per parity inside the
 // current run, and one for the shared walk behind it, are reused for as long
-// as they lie ahead of the new start.
+// as they lie ahead of the new start. Once the marker's bytes occur nowhere
+// behind a start, no walk can find it and the search is exhausted.
 class RightMarkerSearch {
  public:
   RightMarkerSearch(std::string_view text, std::string_view marker)
@@ -52,7 +63,12 @@ class RightMarkerSearch {
 
   size_t from(size_t t) {
     const size_t n = text_.size();
-    if (marker_.empty() || t >= n) return kNone;
+    if (marker_.empty() || t >= n || exhausted()) return kNone;
+    if (!rawKnown_ || rawNext_ < t) {
+      rawKnown_ = true;
+      rawNext_ = text_.find(marker_, t);
+      if (rawNext_ == kNone) return kNone;
+    }
     if (!runKnown_ || t > runEnd_) {
       runKnown_ = true;
       runEnd_ = t;
@@ -80,6 +96,9 @@ class RightMarkerSearch {
     return behind_.found;
   }
 
+  // True when the marker's bytes occur nowhere at or behind the last start.
+  bool exhausted() const { return rawKnown_ && rawNext_ == kNone; }
+
  private:
   struct Cached {
     bool valid = false;
@@ -87,6 +106,8 @@ class RightMarkerSearch {
   };
   std::string_view text_;
   std::string_view marker_;
+  bool rawKnown_ = false;
+  size_t rawNext_ = 0;  // the marker's bytes' first occurrence at or after the last start
   bool runKnown_ = false;
   size_t runEnd_ = 0;  // first byte below 0x80 at or after the last start
   Cached inRun_[2];
@@ -146,7 +167,10 @@ std::string textBetween(const std::string& text, const std::string& leftMarker,
   size_t keptEnd = 0;
   for (size_t d = walkFind(t, left, 0); d != kNone; d = walkFind(t, left, d + 1)) {
     const size_t r = right.from(d + skip);
-    if (r == kNone) continue;
+    if (r == kNone) {
+      if (right.exhausted()) break;  // no later left marker can have one either
+      continue;
+    }
     ++matches;
     if (collectAll) {
       if (results != nullptr) results->emplace_back(t.substr(d + skip, r - d - skip));
