@@ -5,60 +5,16 @@
 
 #include <random>
 
+#include "reference_text_between.h"
+
 namespace vumbrel {
 namespace {
 
 const std::string kSuccess = "\xb3\xc9\xb9\xa6";  // 成功
 const std::string kFailure = "\xca\xa7\xb0\xdc";  // 失败
 
-// The extraction loop exactly as first written: a naive walk per search and a
-// fresh right-marker search after every left marker. Quadratic, but the
-// yardstick for the real one.
-namespace naive {
+namespace naive = reference::naive;
 
-int64_t find(const std::string& text, const std::string& marker, int64_t start) {
-  const int64_t n = static_cast<int64_t>(text.size());
-  if (start < 1) start = 1;
-  if (n == 0 || marker.empty() || start > n) return -1;
-  for (int64_t p = start; p <= n; p += static_cast<unsigned char>(text[p - 1]) >= 0x80 ? 2 : 1) {
-    if (text.compare(static_cast<size_t>(p - 1), marker.size(), marker) == 0) return p;
-  }
-  return -1;
-}
-
-std::string mid(const std::string& text, int64_t start, int64_t length) {
-  if (start < 1 || start > static_cast<int64_t>(text.size()) || length <= 0) return {};
-  return text.substr(static_cast<size_t>(start - 1), static_cast<size_t>(length));
-}
-
-std::string between(const std::string& text, const std::string& left, const std::string& right,
-                    std::vector<std::string>* results, bool collectAll, bool keepLast, bool toEnd) {
-  const int64_t len = static_cast<int64_t>(left.size());
-  const int64_t total = static_cast<int64_t>(text.size());
-  int64_t d = 0;
-  std::string kept;
-  for (;;) {
-    d = find(text, left, d + 1);
-    if (d == -1) break;
-    if (toEnd) {
-      kept = mid(text, d + len, total - d - len + 1);
-      continue;
-    }
-    const int64_t r = find(text, right, d + len);
-    if (r == -1) continue;
-    const std::string match = mid(text, d + len, r - d - len);
-    if (collectAll) {
-      results->push_back(match);
-      continue;
-    }
-    kept = match;
-    if (!keepLast) break;
-  }
-  if (collectAll && !toEnd) return results->empty() ? kFailure : kSuccess;
-  return kept;
-}
-
-}  // namespace naive
 
 TEST(FindText, WalksCharactersFromStart) {
   struct Case {
