@@ -10,11 +10,9 @@
 namespace vumbrel {
 namespace {
 
-const std::string kSuccess = "\xb3\xc9\xb9\xa6";  // 成功
-const std::string kFailure = "\xca\xa7\xb0\xdc";  // 失败
-
+using reference::kFailure;
+using reference::kSuccess;
 namespace naive = reference::naive;
-
 
 TEST(FindText, WalksCharactersFromStart) {
   struct Case {
