@@ -1,21 +1,90 @@
 // SPDX-License-Identifier: MIT
-// Engine objects. This build holds no transfers yet: an object is created,
-// destroyed, and never takes a task.
+// Engine objects over the task machinery in platform/download_task.h. An
+// object keeps its last task after it ended, so that destroying the object
+// can wait for that task's last callback.
 #include "download/engine.h"
+
+#include <atomic>
+#include <mutex>
+
+#include "platform/download_task.h"
 
 namespace vumbrel {
 
-struct Download {};
+struct Download {
+  std::mutex mutex;
+  std::shared_ptr<engine::DownloadTask> task;
+  EngineTuning tuning;
+};
 
-Download* createEngine() { return new Download; }
+namespace {
 
-void destroyEngine(Download* engine) { delete engine; }
+// Task ids are unique in the process.
+std::atomic<int32_t> lastTaskId{0};
 
-bool addTask(Download*, const TaskParam&) { return false; }
+// The live task, or nullptr.
+std::shared_ptr<engine::DownloadTask> liveTask(Download* engine) {
+  if (!engine) return nullptr;
+  std::lock_guard lock(engine->mutex);
+  if (engine->task && !engine->task->ended()) return engine->task;
+  return nullptr;
+}
 
-bool stopTask(Download*, std::string&, int) { return false; }
+}  // namespace
 
-bool getTaskData(Download*, std::string&) { return false; }
+Download* createEngine() {
+  engine::ensureCurlReady();
+  return new Download;
+}
+
+void setEngineTuning(Download* engine, const EngineTuning& tuning) {
+  if (!engine) return;
+  std::lock_guard lock(engine->mutex);
+  engine->tuning = tuning;
+}
+
+void destroyEngine(Download* engine) {
+  if (!engine) return;
+  std::shared_ptr<engine::DownloadTask> task;
+  {
+    std::lock_guard lock(engine->mutex);
+    task = engine->task;
+  }
+  if (task) {
+    if (!task->ended()) task->stop();
+    task->waitQuiet();
+  }
+  delete engine;
+}
+
+bool addTask(Download* engine, const TaskParam& param) {
+  if (!engine) return false;
+  std::shared_ptr<engine::DownloadTask> task;
+  {
+    std::lock_guard lock(engine->mutex);
+    if (engine->task && !engine->task->ended()) return false;
+    int32_t id = ++lastTaskId;
+    if (id <= 0) id = lastTaskId = 1;  // after two thousand million tasks
+    task = std::make_shared<engine::DownloadTask>(param, engine->tuning, id);
+    engine->task = task;
+  }
+  task->start();
+  return true;
+}
+
+bool stopTask(Download* engine, std::string& taskData, int /*number*/) {
+  const std::shared_ptr<engine::DownloadTask> task = liveTask(engine);
+  if (!task) return false;
+  taskData = encodeTaskData(task->stop());
+  return true;
+}
+
+bool getTaskData(Download* engine, std::string& taskData) {
+  const std::shared_ptr<engine::DownloadTask> task = liveTask(engine);
+  if (!task) return false;
+  taskData = encodeTaskData(task->state());
+  return true;
+}
 
 int64_t getTaskDataItem(Download*, const std::string& taskData, int item, int /*block*/) {
   const std::optional<TaskState> state = decodeTaskData(taskData);
@@ -30,10 +99,19 @@ int64_t getTaskDataItem(Download*, const std::string& taskData, int item, int /*
   }
 }
 
-void getThreadList(Download*, std::vector<int32_t>&) {}
+void getThreadList(Download* engine, std::vector<int32_t>& threads) {
+  if (const std::shared_ptr<engine::DownloadTask> task = liveTask(engine))
+    threads = task->threadIds();
+}
 
-std::string getLocalPath(Download*) { return {}; }
+std::string getLocalPath(Download* engine) {
+  const std::shared_ptr<engine::DownloadTask> task = liveTask(engine);
+  return task ? task->localPath() : std::string();
+}
 
-int32_t getTaskId(Download*) { return -1; }
+int32_t getTaskId(Download* engine) {
+  const std::shared_ptr<engine::DownloadTask> task = liveTask(engine);
+  return task ? task->id() : -1;
+}
 
 }  // namespace vumbrel

@@ -20,7 +20,16 @@ namespace vumbrel {
 // that task is running or will run again.
 struct Download;
 
+// Settings of an engine object that the task record does not carry. They
+// apply to the tasks added after they are set; tests shorten the waits.
+struct EngineTuning {
+  std::string caFile;       // certificates trusted for HTTPS; empty: the system's store
+  int32_t retries = 5;      // tries of a broken connection after the first, per block
+  int32_t retryDelay = 250;  // ms before the first retry; doubles with each one, at most 4 s
+};
+
 Download* createEngine();
+void setEngineTuning(Download* engine, const EngineTuning& tuning);
 // Stops the task as stopTask does, then releases the object.
 void destroyEngine(Download* engine);
 
@@ -31,6 +40,12 @@ using EnginePtr = std::unique_ptr<Download, EngineDeleter>;
 
 // With no task held: copies the record and starts the download in the
 // background. With a task held: changes nothing and returns false.
+//
+// The file is created only once the server has answered with data (an error
+// page never becomes the file) and is removed again when the task fails. A
+// task completes only when every block is written and the size agrees.
+// localPath is a GBK text, converted to UTF-8 at the file system; the path
+// reported back (type 3, getLocalPath) is the GBK text.
 bool addTask(Download* engine, const TaskParam& param);
 // With a live task: stops it, waits up to stopWait for its threads (looking
 // every 20 ms), writes its final state into taskData and detaches it.

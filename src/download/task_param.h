@@ -9,7 +9,8 @@ namespace vumbrel {
 
 // Status notifications: statusCallback(type, a, b, c, taskId) -> int.
 //   StatusStarted      first data arrived: b total size, c final local path
-//   StatusEnded        the task ended (completion, stop or failure); its last call
+//   StatusEnded        the task ended (completion, stop or failure); its last call:
+//                      a the EndReason, b bytes written, c the local path
 //   StatusBlockWritten a received block was written: a thread, b position
 //   StatusFileExists   the local file exists; answer 0 rename, 1 give up, 2 overwrite
 // Other types report thread events.
@@ -18,6 +19,13 @@ enum StatusType : int {
   StatusEnded = 4,
   StatusBlockWritten = 16,
   StatusFileExists = 18,
+};
+
+// How a task ended: argument a of StatusEnded.
+enum EndReason : int {
+  EndCompleted = 0,  // every byte written and the size verified
+  EndStopped = 1,
+  EndFailed = 2,  // nothing is left on disk of a file the task created
 };
 
 using StatusCallback =
