@@ -23,8 +23,8 @@ struct Download;
 // Settings of an engine object that the task record does not carry. They
 // apply to the tasks added after they are set; tests shorten the waits.
 struct EngineTuning {
-  std::string caFile;       // certificates trusted for HTTPS; empty: the system's store
-  int32_t retries = 5;      // tries of a broken connection after the first, per block
+  std::string caFile;        // certificates trusted for HTTPS; empty: the system's store
+  int32_t retries = 5;       // tries of a broken connection after the first, per block
   int32_t retryDelay = 250;  // ms before the first retry; doubles with each one, at most 4 s
 };
 

@@ -29,7 +29,7 @@ std::optional<ContentRange> parseContentRange(std::string_view value);
 
 // What one response said before its body.
 struct ResponseHead {
-  bool http = true;          // false for FTP and the like: no status to judge
+  bool http = true;  // false for FTP and the like: no status to judge
   long status = 0;
   std::optional<ContentRange> range;  // a parsed Content-Range header, if any
   int64_t contentLength = -1;         // -1 when not told

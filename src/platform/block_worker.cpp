@@ -25,7 +25,8 @@ void pause(const DownloadTask& task, Clock::duration time) {
   while (!task.stopping()) {
     const Clock::time_point now = Clock::now();
     if (now >= until) return;
-    std::this_thread::sleep_for(std::min<Clock::duration>(until - now, std::chrono::milliseconds(20)));
+    std::this_thread::sleep_for(
+        std::min<Clock::duration>(until - now, std::chrono::milliseconds(20)));
   }
 }
 
@@ -78,8 +79,8 @@ void BlockRun::run() {
     task_->message(index_, DownloadTask::Info,
                    "connecting to " + connection_.url() + ", " + rangeText(askedFrom_));
     lastFlush_ = Clock::now();
-    const TransferResult result = connection_.get(askedFrom_, end_ >= 0 ? end_ - 1 : -1, *this,
-                                                  task_->stopFlag());
+    const TransferResult result =
+        connection_.get(askedFrom_, end_ >= 0 ? end_ - 1 : -1, *this, task_->stopFlag());
     if (!writeFailed_ && result.kind != TransferResult::Stopped && !flush()) break;
     if (writeFailed_ || task_->stopping() || done()) break;
 
@@ -115,9 +116,8 @@ void BlockRun::run() {
       task_->fail(index_, "giving up after " + std::to_string(failures) + " tries: " + why);
       break;
     }
-    const auto delay = std::chrono::milliseconds(
-        std::min<int64_t>(int64_t(std::max(0, task_->tuning().retryDelay)) << (failures - 1),
-                          4000));
+    const auto delay = std::chrono::milliseconds(std::min<int64_t>(
+        int64_t(std::max(0, task_->tuning().retryDelay)) << (failures - 1), 4000));
     task_->message(index_, DownloadTask::Warning,
                    "retry " + std::to_string(failures) + " of " + std::to_string(retries) +
                        " from byte " + std::to_string(written_) + " in " +
@@ -168,7 +168,8 @@ bool BlockRun::onBody(const char* data, std::size_t length) {
     stream_ += static_cast<int64_t>(skip);
   }
   std::size_t take = length;
-  if (end_ >= 0) take = static_cast<std::size_t>(std::min<int64_t>(int64_t(take), end_ - received_));
+  if (end_ >= 0)
+    take = static_cast<std::size_t>(std::min<int64_t>(int64_t(take), end_ - received_));
   if (take > 0) {
     if (buffer_.empty() && take >= kWriteChunk / 2) {
       if (!task_->write(index_, received_, data, take)) {

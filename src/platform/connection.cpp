@@ -108,7 +108,8 @@ std::string refererFor(const std::string& url) {
       curl_url_get(parts, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
       curl_url_get(parts, CURLUPART_HOST, &host, 0) == CURLUE_OK) {
     referer = std::string(scheme) + "://" + host;
-    if (curl_url_get(parts, CURLUPART_PORT, &port, 0) == CURLUE_OK) referer += ":" + std::string(port);
+    if (curl_url_get(parts, CURLUPART_PORT, &port, 0) == CURLUE_OK)
+      referer += ":" + std::string(port);
     referer += "/";
   }
   curl_free(scheme);
@@ -118,8 +119,7 @@ std::string refererFor(const std::string& url) {
   return referer;
 }
 
-Connection::Connection(const ConnectionSettings& settings)
-    : impl_(new Impl), settings_(settings) {
+Connection::Connection(const ConnectionSettings& settings) : impl_(new Impl), settings_(settings) {
   ensureCurlReady();
   CURL* easy = impl_->easy = curl_easy_init();
   impl_->multi = curl_multi_init();
@@ -195,9 +195,9 @@ TransferResult Connection::get(int64_t from, int64_t to, ResponseSink& sink,
       break;
     }
     // Before the first byte the request has to go out and the answer begin.
-    const auto allowed = s.anyByte ? settings_.receiveTimeout
-                                   : settings_.connectTimeout + settings_.sendTimeout +
-                                         settings_.receiveTimeout;
+    const auto allowed =
+        s.anyByte ? settings_.receiveTimeout
+                  : settings_.connectTimeout + settings_.sendTimeout + settings_.receiveTimeout;
     if (Clock::now() - s.lastActivity > allowed) {
       stalled = true;
       break;
@@ -214,8 +214,8 @@ TransferResult Connection::get(int64_t from, int64_t to, ResponseSink& sink,
     result.kind = TransferResult::Stalled;
     result.error = "no data for " + std::to_string(settings_.receiveTimeout.count()) + " ms";
   } else if (code == CURLE_OK) {
-    result.kind = (!s.headDelivered && !s.deliverHead()) ? TransferResult::Ended
-                                                          : TransferResult::Finished;
+    result.kind =
+        (!s.headDelivered && !s.deliverHead()) ? TransferResult::Ended : TransferResult::Finished;
   } else {
     result.kind = worthRetrying(code) ? TransferResult::Broken : TransferResult::Fatal;
     result.error = s.errors[0] ? s.errors : curl_easy_strerror(code);

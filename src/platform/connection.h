@@ -13,12 +13,12 @@ namespace vumbrel::engine {
 // What every connection of a task is set up with, derived from its record.
 struct ConnectionSettings {
   std::string url;
-  std::string referer;     // empty: none
-  std::string proxy;       // "host[:port]", empty for none
+  std::string referer;  // empty: none
+  std::string proxy;    // "host[:port]", empty for none
   std::string userAgent;
   std::string ftpUser;
   std::string ftpPassword;
-  std::string caFile;      // empty: the system's certificate store
+  std::string caFile;  // empty: the system's certificate store
   std::chrono::milliseconds connectTimeout{20000};
   std::chrono::milliseconds sendTimeout{20000};
   std::chrono::milliseconds receiveTimeout{20000};
@@ -39,12 +39,12 @@ class ResponseSink {
 // How one transfer ended.
 struct TransferResult {
   enum Kind {
-    Finished,   // the server ended the response normally
-    Ended,      // the sink ended it
-    Stopped,    // the stop flag was raised
-    Stalled,    // no byte for longer than the time-outs allow
-    Broken,     // a network or protocol error that another try may cure
-    Fatal,      // an error that another try will not cure
+    Finished,  // the server ended the response normally
+    Ended,     // the sink ended it
+    Stopped,   // the stop flag was raised
+    Stalled,   // no byte for longer than the time-outs allow
+    Broken,    // a network or protocol error that another try may cure
+    Fatal,     // an error that another try will not cure
   } kind = Fatal;
   std::string error;
 };

@@ -18,9 +18,9 @@ std::string nativePath(const std::string& textPath) {
   // Stop at the first byte that is not GBK rather than inventing characters.
   ucnv_setToUCallBack(gbk, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
   std::vector<UChar> wide(textPath.size() + 1);
-  const int32_t length = ucnv_toUChars(gbk, wide.data(), static_cast<int32_t>(wide.size()),
-                                       textPath.data(), static_cast<int32_t>(textPath.size()),
-                                       &status);
+  const int32_t length =
+      ucnv_toUChars(gbk, wide.data(), static_cast<int32_t>(wide.size()), textPath.data(),
+                    static_cast<int32_t>(textPath.size()), &status);
   ucnv_close(gbk);
   if (U_FAILURE(status)) return textPath;
   UConverter* utf8 = ucnv_open("UTF-8", &status);

@@ -84,7 +84,7 @@ std::string DownloadTask::localPath() const {
 int64_t DownloadTask::knownTotal() const {
   std::lock_guard lock(mutex_);
   return started_ && !state_.blocks.empty() && state_.blocks.back().length >= 0 ? state_.totalSize
-                                                                                 : -1;
+                                                                                : -1;
 }
 
 bool DownloadTask::started() const {
@@ -162,8 +162,10 @@ void DownloadTask::run() {
           batch.swap(events_);
         } else {
           end = true;
-          if (completeLocked()) reason = EndCompleted;
-          else why = "the connections ended before the file was complete";
+          if (completeLocked())
+            reason = EndCompleted;
+          else
+            why = "the connections ended before the file was complete";
         }
       }
       if (end) {
@@ -297,8 +299,8 @@ bool DownloadTask::write(int index, int64_t offset, const char* data, std::size_
       [&] {
         std::lock_guard lock(mutex_);
         state_.blocks[static_cast<size_t>(index)].done += static_cast<int64_t>(length);
-        events_.push_back({Event::Written, index + 1, offset + static_cast<int64_t>(length), 0,
-                           {}, {}});
+        events_.push_back(
+            {Event::Written, index + 1, offset + static_cast<int64_t>(length), 0, {}, {}});
         changed_.notify_all();
       },
       error);

@@ -11,12 +11,19 @@
 
 namespace vumbrel::engine {
 
-std::unique_ptr<FileWriter> FileWriter::open(const std::string& nativePath, Mode mode,
-                                             int64_t size, std::string& error) {
+std::unique_ptr<FileWriter> FileWriter::open(const std::string& nativePath, Mode mode, int64_t size,
+                                             std::string& error) {
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::CreateNew ? O_EXCL : O_TRUNC);
   const int fd = ::open(nativePath.c_str(), flags, 0644);
   if (fd < 0) {
     error = std::strerror(errno);
+    return nullptr;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    // A device or pipe is never a download's target, and never removed.
+    error = "not a regular file";
+    ::close(fd);
     return nullptr;
   }
   if (size > 0 && ::ftruncate(fd, static_cast<off_t>(size)) != 0) {
@@ -31,8 +38,7 @@ std::unique_ptr<FileWriter> FileWriter::open(const std::string& nativePath, Mode
 FileWriter::~FileWriter() { close(); }
 
 FileWriter::Result FileWriter::writeAt(int64_t offset, const char* data, std::size_t length,
-                                       const std::function<void()>& committed,
-                                       std::string& error) {
+                                       const std::function<void()>& committed, std::string& error) {
   std::shared_lock lock(gate_);
   if (closed_) return Result::Closed;
   while (length > 0) {

@@ -19,8 +19,8 @@ class FileWriter {
   enum class Mode { CreateNew, Overwrite };
 
   // Opens `nativePath`: CreateNew fails when the file exists, Overwrite
-  // truncates it. A known size (>= 0) is set at once, so that every block can
-  // be written in place. nullptr on failure, with errno's text in `error`.
+  // truncates it; anything but a regular file is refused. A known size (>= 0) is set at once, so
+  // that every block can be written in place. nullptr on failure, with errno's text in `error`.
   static std::unique_ptr<FileWriter> open(const std::string& nativePath, Mode mode, int64_t size,
                                           std::string& error);
   ~FileWriter();
