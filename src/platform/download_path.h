@@ -5,8 +5,8 @@
 
 namespace vumbrel::engine {
 
-// Task paths are GBK texts; the file system takes UTF-8. An ASCII path, and
-// one that is not valid GBK, is used as it is.
+// Task paths are GBK texts; the file system takes UTF-8 (the same conversion
+// as the start's deletion of an old file, so both name the same file).
 std::string nativePath(const std::string& textPath);
 
 // The n-th alternative name of a path: "dir/name(n).ext", or "dir/name(n)"
