@@ -10,7 +10,7 @@ namespace vumbrel::ui {
 
 // A GBK text as a QString; the text ends at its first zero byte.
 QString fromGbk(const std::string& gbk);
-// A QString as GBK bytes; characters GBK lacks become '?'.
+// A QString as GBK bytes; a character GBK lacks becomes '?'.
 std::string toGbk(const QString& text);
 // The first `limit` bytes of a GBK text, one byte fewer when the cut would
 // split a two-byte character.
