@@ -273,6 +273,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 
 void MainWindow::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
+  fitOuterSize();  // a window manager reports its frame only once it has framed us
   hideWhenMinimised();
 }
 

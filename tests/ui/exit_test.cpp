@@ -55,6 +55,12 @@ INSTANTIATE_TEST_SUITE_P(
                    edit->setFocus();
                    QTest::keyClick(edit, Qt::Key_Escape);
                  }},
+        ExitCase{"EscInList",
+                 [](ui::MainWindow& w) {
+                   QWidget* list = w.findChild<QWidget*>(utf8("超级列表框1"));
+                   list->setFocus();
+                   QTest::keyClick(list, Qt::Key_Escape);
+                 }},
         ExitCase{"QuitItem", [](ui::MainWindow& w) { w.trayMenu()->actions().at(2)->trigger(); }},
         ExitCase{"CloseBox", [](ui::MainWindow& w) { w.close(); }},
         ExitCase{"LoopEndsByItself", [](ui::MainWindow&) { QCoreApplication::quit(); }}),
