@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 // Engine objects over the task machinery in platform/download_task.h. An
-// object keeps its last task after it ended, so that destroying the object
-// can wait for that task's last callback.
+// object keeps its ended tasks until their last callback has returned, so
+// that destroying the object can wait for it.
 #include "download/engine.h"
 
 #include <atomic>
 #include <mutex>
+#include <vector>
 
 #include "platform/download_task.h"
 
@@ -13,7 +14,8 @@ namespace vumbrel {
 
 struct Download {
   std::mutex mutex;
-  std::shared_ptr<engine::DownloadTask> task;
+  std::shared_ptr<engine::DownloadTask> task;                 // the live or the last task
+  std::vector<std::shared_ptr<engine::DownloadTask>> ending;  // earlier ones, maybe still calling
   EngineTuning tuning;
 };
 
@@ -46,14 +48,17 @@ void setEngineTuning(Download* engine, const EngineTuning& tuning) {
 void destroyEngine(Download* engine) {
   if (!engine) return;
   std::shared_ptr<engine::DownloadTask> task;
+  std::vector<std::shared_ptr<engine::DownloadTask>> ending;
   {
     std::lock_guard lock(engine->mutex);
     task = engine->task;
+    ending = engine->ending;
   }
   if (task) {
     if (!task->ended()) task->stop();
     task->waitQuiet();
   }
+  for (const auto& earlier : ending) earlier->waitQuiet();
   delete engine;
 }
 
@@ -63,6 +68,8 @@ bool addTask(Download* engine, const TaskParam& param) {
   {
     std::lock_guard lock(engine->mutex);
     if (engine->task && !engine->task->ended()) return false;
+    std::erase_if(engine->ending, [](const auto& t) { return t->quiet(); });
+    if (engine->task) engine->ending.push_back(engine->task);
     int32_t id = ++lastTaskId;
     if (id <= 0) id = lastTaskId = 1;  // after two thousand million tasks
     task = std::make_shared<engine::DownloadTask>(param, engine->tuning, id);

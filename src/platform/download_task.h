@@ -47,6 +47,8 @@ class DownloadTask : public std::enable_shared_from_this<DownloadTask> {
   // Returns once no callback of this task runs or will run; at once when
   // called from one of its callbacks.
   void waitQuiet() const;
+  // True once the task's last callback has returned.
+  bool quiet() const { return quiet_.load(); }
 
   // --- For the block workers. ---
   const ConnectionSettings& settings() const { return settings_; }

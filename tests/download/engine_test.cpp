@@ -276,6 +276,33 @@ TEST_F(EngineTest, StopMidDownloadGivesTheFinalStateAndDetaches) {
   EXPECT_EQ(again, "kept");
 }
 
+TEST_F(EngineTest, ThreadsOutlivingTheStopWaitNeitherWriteNorCallBack) {
+  // With no wait at all the workers are still running when the task is
+  // detached and the object destroyed; they must find nothing freed and
+  // must not touch the file again.
+  const std::uint64_t size = 16 * 1024 * 1024;
+  server.route("/late", faultyBody(size));
+  EngineRun run;
+  TaskParam p = run.param(server.url("/late"), path("late.mp4"), 4);
+  p.speedLimit = 4 * 1024 * 1024;
+  p.stopWait = 0;
+  ASSERT_TRUE(run.start(p));
+  ASSERT_TRUE(run.waitBlocks(2));
+  std::string data;
+  ASSERT_TRUE(stopTask(run.engine(), data, 4));
+  run.destroy();
+  const size_t seen = run.calls().size();
+  const std::string atStop = readFile(path("late.mp4"));
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(run.calls().size(), seen);
+  EXPECT_EQ(run.calls().back().type, StatusEnded);
+  EXPECT_EQ(readFile(path("late.mp4")), atStop);
+  std::optional<TaskState> state = decodeTaskData(data);
+  ASSERT_TRUE(state);
+  for (const TaskBlock& b : state->blocks)
+    EXPECT_EQ(atStop.substr(b.start, b.done), pattern(b.start, b.done));
+}
+
 TEST_F(EngineTest, ObjectTakesOneTaskAtATimeAndANewOneAfterTheEnd) {
   server.route("/a", faultyBody(4 * 1024 * 1024));
   EngineRun run;
