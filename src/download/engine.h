@@ -26,6 +26,12 @@ struct EngineTuning {
   std::string caFile;        // certificates trusted for HTTPS; empty: the system's store
   int32_t retries = 5;       // tries of a broken connection after the first, per block
   int32_t retryDelay = 250;  // ms before the first retry; doubles with each one, at most 4 s
+  // The longest wait, in ms, that a server's Retry-After (on 429 or 5xx) is
+  // granted before the retry; a longer request is cut to this.
+  int32_t retryAfterLimit = 30000;
+  // When > 0: the record's connect, send and receive time-outs are cut to at
+  // most this many ms (tests make stalls short without touching the record).
+  int32_t timeoutLimit = 0;
 };
 
 Download* createEngine();

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "platform/block_plan.h"
 
+#include <curl/curl.h>
+
 #include <algorithm>
 #include <charconv>
+#include <string>
 
 namespace vumbrel::engine {
 namespace {
@@ -65,6 +68,16 @@ std::optional<ContentRange> parseContentRange(std::string_view value) {
   return range;
 }
 
+int64_t parseRetryAfter(std::string_view value, int64_t nowSeconds) {
+  value = trim(value);
+  int64_t seconds = 0;
+  if (readInt(value, seconds)) return seconds > INT64_MAX / 1000 ? INT64_MAX : seconds * 1000;
+  const std::string date(value);
+  const time_t when = curl_getdate(date.c_str(), nullptr);
+  if (when < 0) return -1;
+  return when <= nowSeconds ? 0 : (static_cast<int64_t>(when) - nowSeconds) * 1000;
+}
+
 ResponsePlan judgeResponse(const ResponseHead& head, int64_t askedFrom, int64_t knownTotal) {
   ResponsePlan plan;
   if (!head.http) {  // FTP: the library positions the transfer itself
@@ -107,7 +120,10 @@ ResponsePlan judgeResponse(const ResponseHead& head, int64_t askedFrom, int64_t 
     plan.total = head.contentLength;
   } else {
     plan.why = code;
-    if (status == 408 || status == 429 || status >= 500) plan.verdict = ResponsePlan::Retry;
+    if (status == 408 || status == 429 || status >= 500) {
+      plan.verdict = ResponsePlan::Retry;
+      plan.retryAfterMs = head.retryAfterMs;
+    }
     return plan;
   }
   if (sizeChanged(plan.total, knownTotal)) {

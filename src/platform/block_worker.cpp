@@ -61,6 +61,7 @@ class BlockRun final : public ResponseSink {
   // Why the current transfer was ended by us.
   ResponsePlan::Verdict verdict_ = ResponsePlan::Use;
   std::string why_;
+  int64_t retryAfterMs_ = -1;  // the wait a refusing server asked for
   bool writeFailed_ = false;
 };
 
@@ -76,6 +77,7 @@ void BlockRun::run() {
     askedFrom_ = written_;
     verdict_ = ResponsePlan::Use;
     why_.clear();
+    retryAfterMs_ = -1;
     task_->message(index_, DownloadTask::Info,
                    "connecting to " + connection_.url() + ", " + rangeText(askedFrom_));
     lastFlush_ = Clock::now();
@@ -116,8 +118,12 @@ void BlockRun::run() {
       task_->fail(index_, "giving up after " + std::to_string(failures) + " tries: " + why);
       break;
     }
-    const auto delay = std::chrono::milliseconds(std::min<int64_t>(
-        int64_t(std::max(0, task_->tuning().retryDelay)) << (failures - 1), 4000));
+    // A server that said when to come back is asked again then, within reason.
+    const auto delay = std::chrono::milliseconds(
+        retryAfterMs_ >= 0
+            ? std::min<int64_t>(retryAfterMs_, std::max(0, task_->tuning().retryAfterLimit))
+            : std::min<int64_t>(int64_t(std::max(0, task_->tuning().retryDelay)) << (failures - 1),
+                                4000));
     task_->message(index_, DownloadTask::Warning,
                    "retry " + std::to_string(failures) + " of " + std::to_string(retries) +
                        " from byte " + std::to_string(written_) + " in " +
@@ -133,6 +139,7 @@ bool BlockRun::onHead(const ResponseHead& head) {
   if (plan.verdict != ResponsePlan::Use) {
     verdict_ = plan.verdict;
     why_ = plan.why;
+    retryAfterMs_ = plan.retryAfterMs;
     return false;
   }
   if (!task_->started()) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <mutex>
 
 namespace vumbrel::engine {
@@ -20,6 +21,7 @@ struct Connection::Impl {
   // Per transfer.
   ResponseSink* sink = nullptr;
   std::optional<ContentRange> range;
+  int64_t retryAfterMs = -1;
   bool headDelivered = false;
   bool sinkEnded = false;
   Clock::time_point lastActivity;
@@ -36,6 +38,7 @@ struct Connection::Impl {
     if (curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK)
       head.contentLength = length;
     head.range = range;
+    head.retryAfterMs = retryAfterMs;
     if (!sink->onHead(head)) sinkEnded = true;
     return !sinkEnded;
   }
@@ -48,8 +51,12 @@ struct Connection::Impl {
     impl->anyByte = true;
     if (line.size() >= 5 && strncasecmp(line.data(), "HTTP/", 5) == 0) {
       impl->range.reset();  // a new response (after a redirect or 100 Continue)
+      impl->retryAfterMs = -1;
     } else if (line.size() > 14 && strncasecmp(line.data(), "content-range:", 14) == 0) {
       impl->range = parseContentRange(line.substr(14));
+    } else if (line.size() > 12 && strncasecmp(line.data(), "retry-after:", 12) == 0) {
+      impl->retryAfterMs =
+          parseRetryAfter(line.substr(12), static_cast<int64_t>(std::time(nullptr)));
     }
     return length;
   }
@@ -163,6 +170,7 @@ TransferResult Connection::get(int64_t from, int64_t to, ResponseSink& sink,
   Impl& s = *impl_;
   s.sink = &sink;
   s.range.reset();
+  s.retryAfterMs = -1;
   s.headDelivered = s.sinkEnded = s.anyByte = false;
   s.errors[0] = '\0';
   std::string range;

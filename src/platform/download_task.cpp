@@ -36,9 +36,13 @@ ConnectionSettings settingsFor(const TaskParam& param, const EngineTuning& tunin
   s.ftpUser = param.ftpUser;
   s.ftpPassword = param.ftpPassword;
   s.caFile = tuning.caFile;
-  s.connectTimeout = std::chrono::milliseconds(std::max(1, param.connectTimeout));
-  s.sendTimeout = std::chrono::milliseconds(std::max(1, param.sendTimeout));
-  s.receiveTimeout = std::chrono::milliseconds(std::max(1, param.receiveTimeout));
+  const auto limited = [&](int32_t ms) {
+    if (tuning.timeoutLimit > 0) ms = std::min(ms, tuning.timeoutLimit);
+    return std::chrono::milliseconds(std::max(1, ms));
+  };
+  s.connectTimeout = limited(param.connectTimeout);
+  s.sendTimeout = limited(param.sendTimeout);
+  s.receiveTimeout = limited(param.receiveTimeout);
   s.receiveBufferSize = param.receiveBlockSize;
   return s;
 }
