@@ -45,10 +45,12 @@ void serve(FaultState& state, const RecordedRequest& request, Connection& connec
   }
   const FaultPlan& plan = state.plan;
   if (index < plan.failFirst) {
-    sendReply(request, connection,
-              {.status = plan.failStatus,
-               .headerLines = {"Content-Type: text/html"},
-               .body = "<html><body>error " + std::to_string(plan.failStatus) + "</body></html>"});
+    Reply refusal{
+        .status = plan.failStatus,
+        .headerLines = {"Content-Type: text/html"},
+        .body = "<html><body>error " + std::to_string(plan.failStatus) + "</body></html>"};
+    if (!plan.retryAfter.empty()) refusal.headerLines.push_back("Retry-After: " + plan.retryAfter);
+    sendReply(request, connection, refusal);
     return;
   }
   const std::uint64_t size = index > 0 && plan.laterSize != kNever ? plan.laterSize : state.size;
@@ -81,13 +83,14 @@ void serve(FaultState& state, const RecordedRequest& request, Connection& connec
   const std::uint64_t dropAt = state.claimDrop(first, end);
   const bool stall = state.claimStall(first, end);
   std::uint64_t cut = std::min(dropAt, stall ? plan.stallAt : kNever);
-  std::string chunk(256 * 1024, '\0');
+  std::string chunk(plan.trickleBytes > 0 ? plan.trickleBytes : 256 * 1024, '\0');
   for (std::uint64_t offset = first; offset < std::min(end, cut);) {
     const std::uint64_t stop = std::min({end, cut, offset + chunk.size()});
     const auto count = static_cast<std::size_t>(stop - offset);
     fastPatternSource(offset, chunk.data(), count);
     if (!connection.send(std::string_view(chunk.data(), count))) return;
     offset = stop;
+    if (plan.trickleDelay.count() > 0 && !connection.sleepFor(plan.trickleDelay)) return;
   }
   if (cut < end) {
     if (stall && cut == plan.stallAt) connection.sleepFor(plan.stallFor);

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "http_handlers.h"
@@ -26,7 +27,12 @@ struct FaultPlan {
   // The first `failFirst` requests get `failStatus` with a small HTML page.
   int failFirst = 0;
   int failStatus = 500;
-  bool contentLength = true;  // without it a whole-body reply ends by closing
+  std::string retryAfter = {};  // sent as "Retry-After" with those replies, unless empty
+  bool contentLength = true;    // without it a whole-body reply ends by closing
+  // A slow server: the body goes out `trickleBytes` at a time with a pause of
+  // `trickleDelay` after each piece (0: at full speed).
+  std::size_t trickleBytes = 0;
+  std::chrono::milliseconds trickleDelay{0};
 };
 
 // Serves `size` bytes of the pattern (fastPatternSource) under `plan`.
