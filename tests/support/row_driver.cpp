@@ -93,6 +93,17 @@ std::vector<RowEnd> driveRows(HeadlessSystem& sys, const std::vector<int>& rows,
     }
     std::this_thread::sleep_for(options.tickPeriod);
   }
+  // The last restart of a row that gave up may still run: let it end (it
+  // cleans up after itself) before anyone looks at the file.
+  for (size_t k = 0; k < rows.size(); ++k) {
+    if (ends[k] != RowEnd::GaveUp) continue;
+    const Clock::time_point until = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < until) {
+      SlotLease slot = leaseSlot(sys.system.state, rows[k]);
+      if (!slot || getTaskId(slot->engine.get()) == -1) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
   return ends;
 }
 

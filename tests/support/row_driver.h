@@ -34,7 +34,8 @@ struct DriveOptions {
 void tuneAllEngines(HeadlessSystem& sys, const EngineTuning& tuning);
 
 // Ticks the monitor, while its timer runs, until every row in `rows` has
-// settled or the deadline passes. The rows must already be started. Returns one end per entry.
+// settled or the deadline passes, then lets the last restart of a row that
+// gave up end. The rows must already be started. Returns one end per entry.
 std::vector<RowEnd> driveRows(HeadlessSystem& sys, const std::vector<int>& rows,
                               const DriveOptions& options = {});
 
