@@ -52,6 +52,15 @@ using EnginePtr = std::unique_ptr<Download, EngineDeleter>;
 // task completes only when every block is written and the size agrees.
 // localPath is a GBK text, converted to UTF-8 at the file system; the path
 // reported back (type 3, getLocalPath) is the GBK text.
+//
+// Connections: connectTimeout bounds connecting (TCP and TLS); a connection
+// that receives nothing for receiveTimeout (before its first byte, for the
+// three time-outs together, since sending the request is part of it) counts
+// as broken and is tried again from its last written byte. receiveBlockSize is
+// libcurl's receive size. Bytes are written in chunks of up to 512 KiB, at
+// least every 200 ms; each written chunk is one type 16 (a: thread 1..n, b:
+// the file offset just past it) and counts as done in the task data only
+// once written.
 bool addTask(Download* engine, const TaskParam& param);
 // With a live task: stops it, waits up to stopWait for its threads (looking
 // every 20 ms), writes its final state into taskData and detaches it.
