@@ -10,7 +10,7 @@ packages=(
   libcurl4-openssl-dev libicu-dev libcpp-httplib-dev libssl-dev openssl ca-certificates
   googletest libgtest-dev libgmock-dev
   clang-14 libclang-rt-14-dev
-  xvfb xauth ffmpeg yt-dlp fonts-wqy-microhei
+  xvfb xauth ffmpeg yt-dlp fonts-wqy-microhei xclip wl-clipboard
   "$@"
 )
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "resolver/embedded_resolver.h"
 #include "resolver/raw_target_server.h"
 #include "resolver/replies.h"
 #include "resolver_test_support.h"
@@ -147,6 +148,18 @@ TEST_F(Resolver, AnswersOnlyItsTwoEndpoints) {
   std::string reply = vumbrel::test::rawExchange(
       service_->port(), "GET /other.php?url=x HTTP/1.1\r\nConnection: close\r\n\r\n");
   EXPECT_EQ(reply.rfind("HTTP/1.1 404 ", 0), 0u) << reply;
+}
+
+TEST(ConnectResolver, UsesAnExternalHostOrStartsOurOwn) {
+  std::string base = "old";
+  EXPECT_EQ(connectResolver("http://resolver.test:8080", base), nullptr);
+  EXPECT_EQ(base, "http://resolver.test:8080");
+
+  auto own = connectResolver("", base);
+  ASSERT_NE(own, nullptr);
+  EXPECT_EQ(base, own->baseAddress());
+  EXPECT_EQ(base.rfind("http://127.0.0.1:", 0), 0u);
+  EXPECT_EQ(rawGet(*own, "/index.php?url=ftp://x"), "{\"code\": 400, \"url\": \"\"}\n");
 }
 
 TEST(QueryAddress, TakesEverythingBehindTheFirstUrl) {
