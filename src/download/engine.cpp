@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <system_error>
 #include <vector>
 
 #include "platform/download_task.h"
@@ -75,7 +76,13 @@ bool addTask(Download* engine, const TaskParam& param) {
     task = std::make_shared<engine::DownloadTask>(param, engine->tuning, id);
     engine->task = task;
   }
-  task->start();
+  try {
+    task->start();
+  } catch (const std::system_error&) {  // no thread to be had: no task either
+    std::lock_guard lock(engine->mutex);
+    engine->task.reset();
+    return false;
+  }
   return true;
 }
 
