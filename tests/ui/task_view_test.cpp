@@ -102,8 +102,18 @@ TEST_F(TaskViewTest, OperationsKeepLogicalColumnsWhateverTheOrder) {
   f.window->setCellText(1, ColumnDownloaded, "1024");
   f.window->setCellText(7, ColumnTitle, "x");
   f.window->setCellText(1, 5, "x");
-  list->header()->moveSection(4, 0);  // dragging a header changes only the display
-  list->header()->moveSection(3, 1);
+  // The user drags header 4 to the front: only the display changes.
+  f.window->show();
+  ASSERT_TRUE(waitUntil([&] { return list->isVisible(); }));
+  QHeaderView* h = list->header();
+  const QPoint from(h->sectionViewportPosition(4) + 50, h->height() / 2);
+  const QPoint to(h->sectionViewportPosition(0) + 5, h->height() / 2);
+  QTest::mousePress(h->viewport(), Qt::LeftButton, {}, from);
+  for (int x = from.x(); x >= to.x(); x -= 20) QTest::mouseMove(h->viewport(), QPoint(x, to.y()));
+  QTest::mouseMove(h->viewport(), to);
+  QTest::mouseRelease(h->viewport(), Qt::LeftButton, {}, to);
+  EXPECT_EQ(h->visualIndex(4), 0);
+  h->moveSection(h->visualIndex(3), 1);
   EXPECT_EQ(f.window->cellText(1, ColumnTitle), "\xb5\xda\xd2\xbb\xbd\xda");
   EXPECT_EQ(list->topLevelItem(1)->text(0), utf8("第一节"));
   EXPECT_EQ(f.window->cellText(1, ColumnDownloaded), "1024");
@@ -120,8 +130,6 @@ TEST_F(TaskViewTest, OperationsKeepLogicalColumnsWhateverTheOrder) {
   f.window->setCurrentRow(99);
   EXPECT_EQ(f.window->currentRow(), NoRow);
 
-  f.window->show();
-  ASSERT_TRUE(waitUntil([&] { return list->isVisible(); }));
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                     list->visualItemRect(list->topLevelItem(1)).center());
   EXPECT_EQ(f.window->currentRow(), 1) << "a click selects the row";
