@@ -85,9 +85,13 @@ void progressTick(System& system) {
   for (int i = 0; i < slots; ++i) {
     // No lease is held from here on: the cells are control operations, and
     // the restart below leases the slots itself.
+    // The state before the task data: a start clears the data before it marks
+    // the row Downloading, so a Downloading row is never judged by the data
+    // of its download before.
+    const bool downloading = controls.rowState(i) == Downloading;
     const SlotReading reading = readSlot(system.state, i);
     const int64_t d = reading.downloaded;
-    if (reading.hasData && d != 0 && d != -1 && controls.rowState(i) == Downloading) {
+    if (reading.hasData && d != 0 && d != -1 && downloading) {
       if (controls.cellText(i, ColumnTotalSize).empty())
         controls.setCellText(i, ColumnTotalSize, std::to_string(reading.totalSize));
       controls.setCellText(i, ColumnSpeed, speedText(d, reading.elapsedSeconds));
