@@ -15,6 +15,7 @@
 
 #include "app/task_list.h"
 #include "digest.h"
+#include "download/progress_monitor.h"
 #include "download/start_stop.h"
 #include "download_routes.h"
 #include "headless_system.h"
@@ -286,6 +287,49 @@ TEST_F(FaultMatrix, FolderThatCannotHoldTheFileNeverFinishes) {
     const std::vector<RowEnd> ends = driveRows(local, {0});
     checkRow(local, 0, ends[0], 50000, Expect::Fails);
   }
+}
+
+// Headless controls on which a monitor tick falls between a start's marking
+// of the row and its configuring of the slot, as a timer event can.
+class TickOnDownloading : public HeadlessControls {
+ public:
+  System* system = nullptr;
+  void setRowState(int row, int state) override {
+    HeadlessControls::setRowState(row, state);
+    if (state == Downloading && system) progressTick(*system);
+  }
+};
+
+TEST(StartAgain, FinishedRowStartedAgainNeverShowsItsDeletedFileAsFinished) {
+  TempDir dir;
+  LoopbackServer server;
+  server.route("/slow", neverAnswer());
+  TickOnDownloading controls;
+  System system;
+  system.controls = &controls;
+  controls.setSaveFolder(dir.path().string());
+  const int row = controls.appendRow();
+  controls.setCellText(row, ColumnTitle, "clip");
+  controls.setCellText(row, ColumnTotalSize, "1000");
+  controls.setRowState(row, Finished);
+  replaceSlotTable(system.state, 1);
+  {
+    std::lock_guard<std::mutex> lock(system.state.mutex);
+    system.state.streamAddresses = {server.url("/slow")};
+  }
+  // The earlier download's complete task data is still in the slot.
+  {
+    SlotLease slot = leaseSlot(system.state, 0);
+    std::lock_guard<std::mutex> lock(slot->mutex);
+    slot->taskData = encodeTaskData({1000, {{0, 1000, 1000}}});
+  }
+  writeFile(dir / "clip.mp4", std::string(1000, 'x'));
+  controls.system = &system;
+  startRow(system, row);
+  EXPECT_FALSE(fs::exists(dir / "clip.mp4"));
+  EXPECT_EQ(controls.rowState(row), Downloading);
+  controls.system = nullptr;
+  releaseAll(system.state);
 }
 
 }  // namespace
