@@ -68,7 +68,8 @@ class Connection {
 // Called on the connection's own thread, possibly on several at once: a
 // handler must be safe for that. After it returns, the connection reads the
 // next request unless the handler closed it or the request asked for
-// "Connection: close". A reply without a length must therefore close.
+// "Connection: close". A reply without a length must therefore close. The
+// server adds no line of its own to a reply, not even "Connection: close".
 using Handler = std::function<void(const RecordedRequest&, Connection&)>;
 
 // Certificate and key (PEM files) of a TLS server; see test_tls.h.

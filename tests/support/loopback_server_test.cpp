@@ -151,9 +151,12 @@ TEST(LoopbackServer, RedirectsAndDelays) {
   server.route("/to", fixedReply({.body = "arrived", .delay = 100ms}));
   httplib::Client client("127.0.0.1", server.port());
   client.set_follow_location(true);
+  // Without keep-alive, httplib may send the redirected request on the old
+  // connection before noticing that the server closed it.
+  client.set_keep_alive(true);
   auto started = std::chrono::steady_clock::now();
   auto reply = client.Get("/from");
-  ASSERT_TRUE(reply);
+  ASSERT_TRUE(reply) << httplib::to_string(reply.error());
   EXPECT_EQ(reply->body, "arrived");
   EXPECT_GE(std::chrono::steady_clock::now() - started, 100ms);
   EXPECT_EQ(server.requestCount(), 2u);
