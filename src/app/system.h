@@ -18,6 +18,11 @@ struct System {
   AppState state;
   Controls* controls = nullptr;
   std::string resolverBase;
+  // Held by a start from its look for a live task writing the row's file to
+  // its addTask, so that two starts of one row (the auto-advance and "开始")
+  // never delete a file the other's new task has begun to write. Taken before
+  // any other lock; nothing waits for the window's thread while holding it.
+  std::mutex startMutex;
 
   // Runs `work` on a new detached thread; nothing in the program waits for
   // it. Counted, so that a test (or a benchmark) can wait until every worker

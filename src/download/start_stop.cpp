@@ -36,16 +36,17 @@ void startRow(System& system, int row) {
   }
   controls.setMonitorPeriod(1000);
   const std::string path = targetPath(controls.saveFolder(), controls.cellText(row, ColumnTitle));
-  if (!writtenByLiveTask(system.state, path)) ::unlink(gbkToUtf8(path).c_str());
-  // The old download's task data goes before the row shows Downloading: a
-  // tick in between would judge the row by it and show Finished for the file
-  // just deleted.
+  // The old download's task data goes, and the row shows Downloading, before
+  // the old file is deleted: a tick in between would otherwise show Finished
+  // for the file just deleted.
   if (SlotLease slot = leaseSlot(system.state, row)) {
     std::lock_guard<std::mutex> lock(slot->mutex);
     slot->taskData.clear();
     slot->elapsedSeconds = 0;
   }
   controls.setRowState(row, Downloading);
+  std::lock_guard<std::mutex> starting(system.startMutex);
+  if (!writtenByLiveTask(system.state, path)) ::unlink(gbkToUtf8(path).c_str());
   configureSlot(system, address, path, "", true, "", 0, 2, "", std::nullopt, 0, row + 1);
 }
 
