@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const bool collectAll = flags & 1, keepLast = flags & 2, toEnd = flags & 4;
   std::vector<std::string> got(flags & 8 ? 1 : 0, "old"), want = got;
-  const std::string result = vumbrel::textBetween(text, left, right, &got, collectAll, keepLast, toEnd);
+  const std::string result =
+      vumbrel::textBetween(text, left, right, &got, collectAll, keepLast, toEnd);
   const std::string expected =
       vumbrel::reference::naive::between(text, left, right, &want, collectAll, keepLast, toEnd);
   check(result == expected);

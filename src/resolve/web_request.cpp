@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "resolve/code_pages.h"
+#include "resolve/header_text.h"
 #include "resolve/url_parts.h"
 
 namespace vumbrel {
@@ -17,16 +18,7 @@ constexpr std::string_view kAcceptLine =
     "application/x-shockwave-flash, application/vnd.ms-excel, application/vnd.ms-powerpoint, "
     "application/msword, */*\r\n";
 constexpr std::string_view kLanguageLine = "Accept-Language: zh-cn\r\n";
-constexpr std::string_view kCookieMarker = "Set-Cookie: ";
-constexpr std::size_t kRawHeaderBuffer = 1024;  // the terminating zero included
 constexpr int kMaxRedirects = 10;
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool containsNoCase(std::string_view text, std::string_view part) {
-  return std::search(text.begin(), text.end(), part.begin(), part.end(),
-                     [](char a, char b) { return lowerAscii(a) == lowerAscii(b); }) != text.end();
-}
 
 std::string upperAscii(std::string text) {
   for (char& c : text)
@@ -118,25 +110,6 @@ HttpRequest requestFor(const std::string& address, bool viaProxy) {
   return request;
 }
 
-void storeCookies(CookieStore& cookies, const std::string& key, const std::string& rawHeaders) {
-  if (rawHeaders.size() + 1 > kRawHeaderBuffer || !containsNoCase(rawHeaders, kCookieMarker))
-    return;
-  std::string_view block = rawHeaders;
-  while (!block.empty()) {
-    std::size_t end = block.find('\n');
-    std::string_view line = block.substr(0, end);
-    block = end == std::string_view::npos ? "" : block.substr(end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (!containsNoCase(line, kCookieMarker)) continue;
-    // The first 12 bytes go wherever the marker stood.
-    std::string_view rest = line.substr(kCookieMarker.size());
-    std::size_t eq = rest.find('=');
-    std::string name(eq == std::string_view::npos ? "" : rest.substr(0, eq));
-    std::string data(eq == std::string_view::npos ? rest : rest.substr(eq + 1));
-    cookies.set(key, name, data);
-  }
-}
-
 bool isRedirect(long status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
@@ -183,7 +156,7 @@ std::string webRequest(WebSession& session, std::string& address, const std::str
 
     response = performHttp(request, settings);
     // Each response's cookies belong to the host that sent them.
-    storeCookies(session.cookies(), "http://" + hostOfUrl(hopAddress), response.rawHeaders);
+    storeSetCookies(session.cookies(), "http://" + hostOfUrl(hopAddress), response.rawHeaders);
     const std::string& next = response.redirectUrl;
     if (!isRedirect(response.status) || redirects == kMaxRedirects ||
         !(next.starts_with("http://") || next.starts_with("https://")))
