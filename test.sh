@@ -35,28 +35,29 @@ run_suite() {  # name build-dir ctest-args...
   return 0
 }
 
-build() {  # dir cmake-args...
-  local dir=$1
-  shift
+build() {  # dir target cmake-args...
+  local dir=$1 target=$2
+  shift 2
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-  cmake --build "$dir" -j "$jobs"
+  cmake --build "$dir" -j "$jobs" --target "$target"
 }
 
-build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+build build all -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_suite normal build
 
-build build-asan -DCMAKE_BUILD_TYPE=Debug -DVUMBREL_SANITIZE=address -DVUMBREL_BUILD_UI=OFF \
+# Sanitizer builds: -O1 with line tables only, which keeps stack traces and
+# builds much faster than a full debug build.
+san_flags=(-DCMAKE_BUILD_TYPE= "-DCMAKE_CXX_FLAGS=-O1 -g1")
+build build-asan all "${san_flags[@]}" -DVUMBREL_SANITIZE=address -DVUMBREL_BUILD_UI=OFF \
   -DVUMBREL_BUILD_BENCH=OFF
 run_suite asan+ubsan build-asan -LE nosan
 
-build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVUMBREL_SANITIZE=thread -DVUMBREL_BUILD_UI=OFF \
+build build-tsan concurrency_tests "${san_flags[@]}" -DVUMBREL_SANITIZE=thread -DVUMBREL_BUILD_UI=OFF \
   -DVUMBREL_BUILD_BENCH=OFF
 run_suite tsan build-tsan -L concurrency
 
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVUMBREL_FUZZ=ON -DVUMBREL_SANITIZE=address -DVUMBREL_BUILD_UI=OFF -DVUMBREL_BUILD_TESTS=OFF \
-  -DVUMBREL_BUILD_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j "$jobs"
+build build-fuzz fuzzers -DCMAKE_CXX_COMPILER=clang++-14 "${san_flags[@]}" -DVUMBREL_FUZZ=ON \
+  -DVUMBREL_SANITIZE=address -DVUMBREL_BUILD_UI=OFF -DVUMBREL_BUILD_TESTS=OFF -DVUMBREL_BUILD_BENCH=OFF
 run_suite fuzz build-fuzz -L fuzz
 
 echo

@@ -18,4 +18,17 @@ function(vumbrel_add_test name)
   if(T_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
   endif()
+  if("concurrency" IN_LIST T_LABELS)
+    set_property(GLOBAL APPEND PROPERTY VUMBREL_CONCURRENCY_TESTS ${name})
+  endif()
+endfunction()
+
+# concurrency_tests: builds just the tests labelled "concurrency" (the
+# ThreadSanitizer suite needs no others). Call once, after every test exists.
+function(vumbrel_add_concurrency_target)
+  get_property(tests GLOBAL PROPERTY VUMBREL_CONCURRENCY_TESTS)
+  add_custom_target(concurrency_tests)
+  if(tests)
+    add_dependencies(concurrency_tests ${tests})
+  endif()
 endfunction()
