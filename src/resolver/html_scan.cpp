@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "resolver/text_util.h"
+
 namespace vumbrel::resolver {
 namespace {
 
@@ -11,34 +13,6 @@ bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
 bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isAlnum(char c) { return isAlpha(c) || isDigit(c); }
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool startsWithNoCase(std::string_view text, size_t at, std::string_view prefix) {
-  if (text.size() - at < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (lower(text[at + i]) != prefix[i]) return false;
-  }
-  return true;
-}
-
-void appendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 struct NamedReference {
   std::string_view name;
@@ -123,7 +97,7 @@ class Scanner {
       size_t lt = s_.find('<', pos_);
       if (lt == std::string_view::npos) return;
       pos_ = lt + 1;
-      if (startsWithNoCase(s_, lt, "<!--")) {
+      if (startsWithNoCase(s_.substr(lt), "<!--")) {
         skipPast(lt + 4, "-->");
       } else if (pos_ < s_.size() && (s_[pos_] == '!' || s_[pos_] == '?')) {
         skipPast(pos_, ">");
@@ -207,7 +181,7 @@ class Scanner {
       for (size_t at = s_.find("</", pos_); at != std::string_view::npos;
            at = s_.find("</", at + 2)) {
         size_t after = at + 2 + tag.name.size();
-        if (startsWithNoCase(s_, at + 2, tag.name) &&
+        if (startsWithNoCase(s_.substr(at + 2), tag.name) &&
             (after >= s_.size() || isSpace(s_[after]) || s_[after] == '/' || s_[after] == '>')) {
           end = at;
           break;

@@ -1,18 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "resolver/replies.h"
 
+#include "resolver/text_util.h"
+
 namespace vumbrel::resolver {
 namespace {
-
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (lower(text[i]) != prefix[i]) return false;
-  }
-  return true;
-}
 
 int hexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
